@@ -1,0 +1,19 @@
+// Texts crossing between the system (code page 936) and the toolkit (UTF-16), always through the
+// one code-page boundary of text/CodePage.h.
+#pragma once
+
+#include <QString>
+
+#include "text/Text.h"
+
+namespace kelvaro::platform {
+
+QString ToQString(const Text& text);
+// Characters the code page lacks become "?"; the text ends before a U+0000.
+Text FromQString(const QString& string);
+
+// A label's text as the toolkit draws it: a wrapping label starts a new line at each CR LF (and
+// at a lone CR or LF); a single-line label drops CR and LF.
+QString LabelDisplayText(const Text& text, bool wordWrap);
+
+}  // namespace kelvaro::platform
