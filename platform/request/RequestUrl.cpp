@@ -31,8 +31,11 @@ bool IsSchemeChar(char c) {
   return std::isalnum(Byte(c)) != 0 || c == '+' || c == '-' || c == '.';
 }
 
+// Bytes above 0x7F are refused too: the host also goes raw into the Host header, so a host name
+// in another script has to be given in its ASCII form.
 bool IsForbiddenInHost(char c) {
-  return IsControlOrSpace(c) || std::string_view("\"%<>\\^`{|}").find(c) != std::string_view::npos;
+  return IsControlOrSpace(c) || Byte(c) >= 0x80 ||
+         std::string_view("\"%<>\\^`{|}").find(c) != std::string_view::npos;
 }
 
 void AppendEscaped(std::string& out, char c) {
@@ -40,6 +43,21 @@ void AppendEscaped(std::string& out, char c) {
   out += '%';
   out += kHex[Byte(c) >> 4];
   out += kHex[Byte(c) & 0x0F];
+}
+
+// Userinfo keeps its bytes, except that bytes above 0x7F become %XX (decoded again for the
+// credentials), so that the URL stays ASCII.
+std::string EscapeUserinfo(std::string_view userinfo) {
+  std::string out;
+  out.reserve(userinfo.size());
+  for (const char c : userinfo) {
+    if (Byte(c) >= 0x80) {
+      AppendEscaped(out, c);
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 // Escapes one part (path or query) by the rules in the header.
@@ -156,7 +174,7 @@ RequestUrlResult PrepareRequestUrl(std::string_view url, const UrlEscaping& esca
   result.port = port;
   result.url = scheme + "://";
   if (at != std::string_view::npos) {
-    result.url.append(userinfo);
+    result.url += EscapeUserinfo(userinfo);
     result.url += '@';
   }
   result.url += result.host;

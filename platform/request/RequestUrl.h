@@ -5,10 +5,11 @@
 //  - scheme: "http" or "https" in any letter case (written lower case in the result). A URL with
 //    no scheme (no ":" before the first "/"), or with another scheme, gives kUnrecognisedScheme.
 //  - "//" must follow the scheme's ":", the host must not be empty and may not hold a control
-//    character, a space or any of  " % < > \ ^ ` { | }  ; a port must be 1 to 65535 in decimal
-//    digits (an empty port after ":" means the scheme's default). Otherwise kInvalidUrl.
+//    character, a space, a byte above 0x7F (a host name in another script must be given in its
+//    ASCII form) or any of  " % < > \ ^ ` { | }  ; a port must be 1 to 65535 in decimal digits (an
+//    empty port after ":" means the scheme's default). Otherwise kInvalidUrl.
 //    IPv6 hosts are written in brackets. Userinfo holding a control character or space is
-//    refused the same way.
+//    refused the same way; its bytes above 0x7F are written as %XX.
 //  - The fragment ("#" and what follows, wherever the first "#" stands) is dropped: it is never
 //    sent. An empty path becomes "/".
 //
@@ -40,7 +41,7 @@ struct RequestUrl {
   std::string scheme;  // "http" or "https"
   std::string host;    // as written, lower-cased; IPv6 in brackets
   int port = 0;        // the explicit port, or 80 / 443
-  std::string url;     // the absolute URL to send, ASCII only, without fragment
+  std::string url;     // the absolute URL to send, without fragment; ASCII unless escaping is off
 };
 
 struct RequestUrlResult {
