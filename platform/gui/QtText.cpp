@@ -15,7 +15,12 @@ Text FromQString(const QString& string) {
 }
 
 QString LabelDisplayText(const Text& text, bool wordWrap) {
-  QString shown = ToQString(text);
+  // A character of the code page is one or two bytes and one UTF-16 unit, so these bytes hold
+  // every character that is drawn; a character they cut in half lies past the limit.
+  const std::size_t bytesNeeded = 2 * static_cast<std::size_t>(kLabelDisplayLimit) + 2;
+  QString shown =
+      ToQString(text.size() <= bytesNeeded ? text : Text(text.bytes().substr(0, bytesNeeded)));
+  shown.truncate(kLabelDisplayLimit);
   if (wordWrap) {
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));

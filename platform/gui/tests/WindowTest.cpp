@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <vector>
 
+#include "platform/gui/QtText.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 
 namespace kelvaro::platform {
@@ -128,6 +129,39 @@ TEST_F(WindowTest, SingleLineLabelDropsLineBreaks) {
   auto* label = FindControl<QLabel>(FindWindow("Sample"), "Label");
   EXPECT_EQ(label->text(), QStringLiteral("ab & c"));
   EXPECT_EQ(label->alignment(), Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+// A label draws only the start of a text far longer than it can show, so that laying it out
+// costs neither seconds nor gigabytes; the control keeps the whole text.
+TEST_F(WindowTest, LabelDrawsOnlyTheStartOfAHugeText) {
+  Window& window = Open(Sample());
+  auto* label = FindControl<QLabel>(FindWindow("Sample"), "Label");
+  struct Case {
+    const char* name;
+    Text text;
+  };
+  // "中" repeated, and an odd start so that the cut falls inside a two-byte character.
+  std::string chinese;
+  for (int i = 0; i < 500000; ++i) chinese += "\xD6\xD0";
+  const Case cases[] = {
+      {"ascii", Text(std::string(1000000, 'a'))},
+      {"two-byte characters", Text(chinese)},
+      {"two-byte characters after one byte", Text("x" + chinese)},
+      {"line breaks", Text(std::string(1000000, '\n'))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(window.SetControlText("Label", c.text));
+    EXPECT_EQ(window.ControlText("Label"), c.text);
+    const QString shown = label->text();
+    EXPECT_EQ(shown.size(), kLabelDisplayLimit);
+    EXPECT_FALSE(shown.contains(QChar(0xFFFD))) << "no character cut in half";
+    EXPECT_EQ(shown, LabelDisplayText(c.text, true));
+  }
+  // Up to the limit, everything is drawn.
+  const Text exact(std::string(static_cast<std::size_t>(kLabelDisplayLimit), 'e'));
+  ASSERT_TRUE(window.SetControlText("Label", exact));
+  EXPECT_EQ(label->text(), QString(kLabelDisplayLimit, QLatin1Char('e')));
 }
 
 TEST_F(WindowTest, DraggingTheBackgroundOrALabelMovesTheWindowOtherControlsDoNot) {
