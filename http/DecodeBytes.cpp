@@ -18,8 +18,8 @@ Text DecodeBytes(const Bytes& bytes, const std::optional<Text>& charset) {
   PutProperty(stream, "Type", kBinary);
   PutProperty(stream, "Mode", kReadWrite);
   CallMethod(stream, "Open");
-  Variant buffer(bytes);
-  CallMethod(stream, "Write", {buffer});
+  // The one copy of the bytes on this side of the call: the Variant is handed over, not copied.
+  CallMethod(stream, "Write", {Variant(bytes)});
   // Back to the start before switching to text: the stream changes Type and Charset only there.
   PutProperty(stream, "Position", std::int32_t{0});
   PutProperty(stream, "Type", kTextType);
@@ -27,7 +27,6 @@ Text DecodeBytes(const Bytes& bytes, const std::optional<Text>& charset) {
   Text result = platform::CallText(stream, "ReadText");
   CallMethod(stream, "Close");
   stream.Clear();
-  buffer.Clear();
   return result;
 }
 

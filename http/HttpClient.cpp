@@ -97,9 +97,7 @@ Text HttpClient::ResponseText() { return platform::GetText(record_.request, "Res
 
 Bytes HttpClient::ResponseBody() {
   Variant body = platform::GetVariant(record_.request, "ResponseBody");
-  Bytes bytes = body.IfBytes() != nullptr ? *body.IfBytes() : Bytes{};
-  body.Clear();
-  return bytes;
+  return body.Take<Bytes>().value_or(Bytes{});
 }
 
 Text HttpClient::ResponseBodyText() { return TextFromBytes(ResponseBody()); }

@@ -1,5 +1,7 @@
 #include "text/Text.h"
 
+#include <utility>
+
 namespace kelvaro {
 
 namespace {
@@ -10,6 +12,11 @@ std::string_view UpToFirstZero(std::string_view bytes) {
 }  // namespace
 
 Text::Text(std::string_view bytes) : bytes_(UpToFirstZero(bytes)) {}
+
+Text::Text(std::string&& bytes) : bytes_(std::move(bytes)) {
+  const std::size_t zero = bytes_.find('\0');
+  if (zero != std::string::npos) bytes_.resize(zero);
+}
 
 Text::Text(const char* bytes) {
   if (bytes != nullptr) bytes_ = bytes;

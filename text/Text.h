@@ -27,6 +27,8 @@ class Text {
   // The bytes of `bytes` up to, not including, its first zero byte (all of them if none is zero).
   Text(std::string_view bytes);  // NOLINT(google-explicit-constructor): literals read naturally.
   Text(const char* bytes);       // NOLINT(google-explicit-constructor); nullptr gives the empty text.
+  // Takes over the storage of `bytes`, which is cut before its first zero byte (if any).
+  explicit Text(std::string&& bytes);
   // As above, from raw bytes.
   static Text FromBytes(std::span<const std::uint8_t> bytes);
 

@@ -21,7 +21,7 @@ std::string Describe(CallOutcome outcome, const ExceptionInfo& info) {
 }  // namespace
 
 const Variant& Arguments::Value(std::size_t index) const {
-  return Given(index) ? entries_[index].value : EmptyVariant();
+  return Given(index) && entries_[index].value ? *entries_[index].value : EmptyVariant();
 }
 
 std::int32_t Arguments::Int32(std::size_t index, std::int32_t fallback) const {

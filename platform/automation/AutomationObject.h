@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -57,7 +58,9 @@ class Arguments {
  public:
   struct Entry {
     bool given = false;
-    Variant value;  // Empty when not given
+    // The value, possibly shared with the caller's argument (it is never changed); null when not
+    // given.
+    std::shared_ptr<const Variant> value;
   };
 
   Arguments() = default;

@@ -1,5 +1,6 @@
 #include "platform/automation/CallBoundary.h"
 
+#include <array>
 #include <exception>
 #include <span>
 #include <utility>
@@ -11,8 +12,13 @@
 
 namespace kelvaro::platform {
 
-Argument::Argument(const Text& text) : value_(ToUtf16(text)) {}
+Argument::Argument(const Text& text) : value_(Hold(Variant(ToUtf16(text)))) {}
 Argument::Argument(const char* text) : Argument(Text(text)) {}
+
+const Variant& Argument::value() const {
+  static const Variant empty;
+  return value_ ? *value_ : empty;
+}
 
 namespace {
 
@@ -79,12 +85,19 @@ std::optional<Arguments> Coerce(const Member& member, std::span<const Argument* 
   }
   std::vector<Arguments::Entry> entries(parameters.size());
   for (std::size_t i = 0; i < given.size(); ++i) {
-    if (given[i]->form() == Argument::Form::Omitted) continue;
-    const CallOutcome converted =
-        ConvertVariant(given[i]->value(), parameters[i].kind, entries[i].value);
-    if (converted != CallOutcome::Success) {
-      RecordCallOutcome(converted);
-      return std::nullopt;
+    const Argument& argument = *given[i];
+    if (argument.form() == Argument::Form::Omitted) continue;
+    if (ConvertsUnchanged(argument.value(), parameters[i].kind)) {
+      // Passed on as it is: the object receives the caller's value itself, never a copy.
+      entries[i].value = argument.sharedValue();
+    } else {
+      Variant converted;
+      const CallOutcome outcome = ConvertVariant(argument.value(), parameters[i].kind, converted);
+      if (outcome != CallOutcome::Success) {
+        RecordCallOutcome(outcome);
+        return std::nullopt;
+      }
+      entries[i].value = std::make_shared<const Variant>(std::move(converted));
     }
     entries[i].given = true;
   }
@@ -105,22 +118,28 @@ std::optional<Variant> Dispatch(const ObjectRef& reference, std::string_view nam
     const Member* member = Bind(*object.get(), name, kind);
     if (member == nullptr) return std::nullopt;
 
-    std::vector<const Argument*> given;
-    given.reserve(arguments.size() + 1);
-    for (const Argument& argument : arguments) given.push_back(&argument);
-    if (putValue != nullptr) given.push_back(putValue);
+    // The arguments in call order, a property's value last; on the stack for the usual few.
+    constexpr std::size_t kUsualCount = 8;
+    const std::size_t count = arguments.size() + (putValue != nullptr ? 1 : 0);
+    std::array<const Argument*, kUsualCount> usual{};
+    std::vector<const Argument*> many(count > kUsualCount ? count : 0);
+    const std::span<const Argument*> given =
+        count > kUsualCount ? std::span<const Argument*>(many)
+                            : std::span<const Argument*>(usual).first(count);
+    for (std::size_t i = 0; i < arguments.size(); ++i) given[i] = &arguments[i];
+    if (putValue != nullptr) given[count - 1] = putValue;
     std::optional<Arguments> coerced = Coerce(*member, given);
     if (!coerced) return std::nullopt;
 
     Variant raw = object.get()->Invoke(*member, *coerced);
     Variant result;
-    if (ConvertVariant(raw, member->result, result) != CallOutcome::Success) {
+    if (ConvertVariant(std::move(raw), member->result, result) != CallOutcome::Success) {
       // The object returned something other than it declares.
       RecordCallOutcome(CallOutcome::Other);
       return std::nullopt;
     }
     RecordCallOutcome(CallOutcome::Success);
-    return result;
+    return std::optional<Variant>(std::move(result));
   } catch (const AutomationError& error) {
     const CallOutcome outcome =
         error.outcome() == CallOutcome::Success ? CallOutcome::Other : error.outcome();
@@ -135,39 +154,39 @@ std::optional<Variant> Dispatch(const ObjectRef& reference, std::string_view nam
 std::optional<Variant> As(std::optional<Variant> result, ValueKind kind) {
   if (!result) return std::nullopt;
   Variant converted;
-  if (ConvertVariant(*result, kind, converted) != CallOutcome::Success) {
+  if (ConvertVariant(std::move(*result), kind, converted) != CallOutcome::Success) {
     RecordCallOutcome(CallOutcome::ResultNotConvertible);
     return std::nullopt;
   }
-  return converted;
+  return std::optional<Variant>(std::move(converted));
 }
 
-// The content of a converted result, or the kind's empty value when there is none.
-template <typename T, const T* (Variant::*Content)() const>
+// The content of a converted result, moved out, or the kind's empty value when there is none.
+template <typename T>
 T Extract(std::optional<Variant> result, ValueKind kind) {
-  const std::optional<Variant> value = As(std::move(result), kind);
-  const T* content = value ? ((*value).*Content)() : nullptr;
-  return content != nullptr ? *content : T{};
+  std::optional<Variant> value = As(std::move(result), kind);
+  if (!value) return T{};
+  std::optional<T> content = value->Take<T>();
+  return content ? std::move(*content) : T{};
 }
 
 Text ToText(std::optional<Variant> result) {
-  return FromUtf16(
-      Extract<std::u16string, &Variant::IfString>(std::move(result), ValueKind::String));
+  return FromUtf16(Extract<std::u16string>(std::move(result), ValueKind::String));
 }
 std::int32_t ToInt32(std::optional<Variant> result) {
-  return Extract<std::int32_t, &Variant::IfInt32>(std::move(result), ValueKind::Int32);
+  return Extract<std::int32_t>(std::move(result), ValueKind::Int32);
 }
 double ToDouble(std::optional<Variant> result) {
-  return Extract<double, &Variant::IfDouble>(std::move(result), ValueKind::Double);
+  return Extract<double>(std::move(result), ValueKind::Double);
 }
 bool ToBool(std::optional<Variant> result) {
-  return Extract<bool, &Variant::IfBool>(std::move(result), ValueKind::Bool);
+  return Extract<bool>(std::move(result), ValueKind::Bool);
 }
 Bytes ToBytes(std::optional<Variant> result) {
-  return Extract<Bytes, &Variant::IfBytes>(std::move(result), ValueKind::ByteArray);
+  return Extract<Bytes>(std::move(result), ValueKind::ByteArray);
 }
 ObjectRef ToObjectRef(std::optional<Variant> result) {
-  return Extract<ObjectRef, &Variant::IfObject>(std::move(result), ValueKind::Object);
+  return Extract<ObjectRef>(std::move(result), ValueKind::Object);
 }
 
 std::optional<Variant> Get(const ObjectRef& object, std::string_view name,

@@ -36,8 +36,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/automation/ObjectRef.h"
@@ -49,32 +51,41 @@ namespace kelvaro::platform {
 struct Omitted {};
 inline constexpr Omitted kOmitted{};
 
-// One argument of a call; built implicitly from the values the system holds.
+// One argument of a call; built implicitly from the values the system holds. Copies of an
+// Argument share one value instead of copying it, so an ArgumentList built from a braced list
+// costs no copy of a large value (a byte array); an Argument built from a Variant rvalue takes
+// that Variant over.
 class Argument {
  public:
   enum class Form { Value, Omitted, BareBytes };
 
   Argument(const Text& text);  // NOLINT(google-explicit-constructor): arguments read naturally.
   Argument(const char* text);  // NOLINT: a code page 936 literal, as Text; stops a bool conversion
-  Argument(std::int32_t value) : value_(value) {}          // NOLINT
-  Argument(double value) : value_(value) {}                // NOLINT
-  Argument(bool value) : value_(value) {}                  // NOLINT
-  Argument(const ObjectRef& object) : value_(object) {}    // NOLINT
-  Argument(const Variant& value) : value_(value) {}        // NOLINT
-  Argument(Variant&& value) : value_(std::move(value)) {}  // NOLINT
-  Argument(const Bytes&) : form_(Form::BareBytes) {}       // NOLINT: refused at the call
-  Argument(Omitted) : form_(Form::Omitted) {}              // NOLINT
+  Argument(std::int32_t value) : value_(Hold(Variant(value))) {}        // NOLINT
+  Argument(double value) : value_(Hold(Variant(value))) {}              // NOLINT
+  Argument(bool value) : value_(Hold(Variant(value))) {}                // NOLINT
+  Argument(const ObjectRef& object) : value_(Hold(Variant(object))) {}  // NOLINT
+  Argument(const Variant& value) : value_(Hold(Variant(value))) {}      // NOLINT
+  Argument(Variant&& value) : value_(Hold(std::move(value))) {}         // NOLINT
+  Argument(const Bytes&) : form_(Form::BareBytes) {}  // NOLINT: refused at the call
+  Argument(Omitted) : form_(Form::Omitted) {}         // NOLINT
   template <typename T>
   Argument(const std::optional<T>& value)  // NOLINT: not given -> omitted
       : Argument(value ? Argument(*value) : Argument(kOmitted)) {}
 
   Form form() const { return form_; }
   // The value for Form::Value; Empty otherwise.
-  const Variant& value() const { return value_; }
+  const Variant& value() const;
+  // The value as shared by every copy of this Argument; null unless Form::Value.
+  const std::shared_ptr<const Variant>& sharedValue() const { return value_; }
 
  private:
+  static std::shared_ptr<const Variant> Hold(Variant value) {
+    return std::make_shared<const Variant>(std::move(value));
+  }
+
   Form form_ = Form::Value;
-  Variant value_;
+  std::shared_ptr<const Variant> value_;
 };
 
 using ArgumentList = std::vector<Argument>;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace kelvaro::platform {
 namespace {
@@ -81,31 +82,38 @@ bool EqualsIgnoringAsciiCase(const std::u16string& text, std::u16string_view wor
   return true;
 }
 
-CallOutcome FromEmpty(ValueKind kind, Variant& out) {
+// The empty value of each kind. Copied from constants rather than built as temporaries: GCC 12
+// at -O3 misreads the destruction of such a temporary as freeing memory never allocated.
+const Variant& EmptyValueOf(ValueKind kind) {
+  static const Variant empty;
+  static const Variant int32{std::int32_t{0}};
+  static const Variant real{0.0};
+  static const Variant boolean{false};
+  static const Variant string{std::u16string()};
+  static const Variant bytes{Bytes{}};
+  static const Variant object{ObjectRef{}};
   switch (kind) {
+    case ValueKind::Int32:
+      return int32;
+    case ValueKind::Double:
+      return real;
+    case ValueKind::Bool:
+      return boolean;
+    case ValueKind::String:
+      return string;
+    case ValueKind::ByteArray:
+      return bytes;
+    case ValueKind::Object:
+      return object;
     case ValueKind::Void:
     case ValueKind::Variant:
-      out = Variant();
-      break;
-    case ValueKind::Int32:
-      out = Variant(std::int32_t{0});
-      break;
-    case ValueKind::Double:
-      out = Variant(0.0);
-      break;
-    case ValueKind::Bool:
-      out = Variant(false);
-      break;
-    case ValueKind::String:
-      out = Variant(std::u16string());
-      break;
-    case ValueKind::ByteArray:
-      out = Variant(Bytes{});
-      break;
-    case ValueKind::Object:
-      out = Variant(ObjectRef{});
       break;
   }
+  return empty;
+}
+
+CallOutcome FromEmpty(ValueKind kind, Variant& out) {
+  out = EmptyValueOf(kind);
   return CallOutcome::Success;
 }
 
@@ -182,12 +190,32 @@ CallOutcome FromString(const std::u16string& value, ValueKind kind, Variant& out
 
 }  // namespace
 
+bool ConvertsUnchanged(const Variant& value, ValueKind kind) {
+  switch (value.kind()) {
+    case VariantKind::Empty:
+      return kind == ValueKind::Variant;
+    case VariantKind::Int32:
+      return kind == ValueKind::Variant || kind == ValueKind::Int32;
+    case VariantKind::Double:
+      return kind == ValueKind::Variant || kind == ValueKind::Double;
+    case VariantKind::Bool:
+      return kind == ValueKind::Variant || kind == ValueKind::Bool;
+    case VariantKind::String:
+      return kind == ValueKind::Variant || kind == ValueKind::String;
+    case VariantKind::ByteArray:
+      return kind == ValueKind::Variant || kind == ValueKind::ByteArray;
+    case VariantKind::Object:
+      return kind == ValueKind::Variant || kind == ValueKind::Object;
+  }
+  return false;
+}
+
 CallOutcome ConvertVariant(const Variant& value, ValueKind kind, Variant& out) {
   if (kind == ValueKind::Void) {
-    out = Variant();
+    out.Clear();
     return CallOutcome::Success;
   }
-  if (kind == ValueKind::Variant) {
+  if (ConvertsUnchanged(value, kind)) {
     out = value;
     return CallOutcome::Success;
   }
@@ -195,26 +223,26 @@ CallOutcome ConvertVariant(const Variant& value, ValueKind kind, Variant& out) {
     case VariantKind::Empty:
       return FromEmpty(kind, out);
     case VariantKind::Int32:
-      if (kind == ValueKind::Int32) break;
       return FromInt32(*value.IfInt32(), kind, out);
     case VariantKind::Double:
-      if (kind == ValueKind::Double) break;
       return FromDouble(*value.IfDouble(), kind, out);
     case VariantKind::Bool:
-      if (kind == ValueKind::Bool) break;
       return FromBool(*value.IfBool(), kind, out);
     case VariantKind::String:
-      if (kind == ValueKind::String) break;
       return FromString(*value.IfString(), kind, out);
     case VariantKind::ByteArray:
-      if (kind == ValueKind::ByteArray) break;
-      return CallOutcome::TypeMismatch;
     case VariantKind::Object:
-      if (kind == ValueKind::Object) break;
-      return CallOutcome::TypeMismatch;
+      break;
   }
-  out = value;
-  return CallOutcome::Success;
+  return CallOutcome::TypeMismatch;
+}
+
+CallOutcome ConvertVariant(Variant&& value, ValueKind kind, Variant& out) {
+  if (kind != ValueKind::Void && ConvertsUnchanged(value, kind)) {
+    out = std::move(value);
+    return CallOutcome::Success;
+  }
+  return ConvertVariant(std::as_const(value), kind, out);
 }
 
 }  // namespace kelvaro::platform

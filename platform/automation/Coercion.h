@@ -29,5 +29,13 @@ namespace kelvaro::platform {
 // Converts `value` to `kind`. On success stores the converted value in `out` and returns
 // CallOutcome::Success; otherwise returns TypeMismatch or Overflow and leaves `out` unchanged.
 CallOutcome ConvertVariant(const Variant& value, ValueKind kind, Variant& out);
+// As above, taking `value` over: a value that stays as it is (to Variant, or to the kind it
+// already holds) is moved into `out`, not copied. In every other case `value` is left as it was.
+// `value` and `out` must be different Variants.
+CallOutcome ConvertVariant(Variant&& value, ValueKind kind, Variant& out);
+
+// True when converting `value` to `kind` gives `value` itself, unchanged: to Variant, or to the
+// kind it already holds (an Empty value only to Variant; Void never counts).
+bool ConvertsUnchanged(const Variant& value, ValueKind kind);
 
 }  // namespace kelvaro::platform

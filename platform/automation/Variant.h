@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -55,6 +56,17 @@ class Variant {
   const std::u16string* IfString() const { return std::get_if<std::u16string>(&value_); }
   const Bytes* IfBytes() const { return std::get_if<Bytes>(&value_); }
   const ObjectRef* IfObject() const { return std::get_if<ObjectRef>(&value_); }
+
+  // Moves the content out when it is a T (one of the content types above), leaving the Variant
+  // Empty; nullopt, with the Variant unchanged, when it holds another kind.
+  template <typename T>
+  std::optional<T> Take() {
+    T* content = std::get_if<T>(&value_);
+    if (content == nullptr) return std::nullopt;
+    std::optional<T> taken(std::move(*content));
+    value_ = std::monostate{};
+    return taken;
+  }
 
   // Becomes Empty; a held object share is given up.
   void Clear() { value_ = std::monostate{}; }

@@ -15,8 +15,11 @@ struct PlatformName {
   const char* converter;  // ICU converter name
 };
 
-// Names whose platform meaning differs from ICU's reading of them, or that ICU lacks.
+// Names whose platform meaning differs from ICU's reading of them, or that ICU lacks; first the
+// name of nearly every response body, which the registries would give alike, kept here so that
+// the common case asks ICU nothing.
 constexpr std::array kPlatformNames{
+    PlatformName{"utf-8", "UTF-8"},
     PlatformName{"unicode", "UTF-16LE"},
     PlatformName{"utf-16", "UTF-16LE"},
     PlatformName{"utf-16le", "UTF-16LE"},

@@ -26,6 +26,7 @@ TEST(TextValueTest, BuildingFromBytesStopsAtTheFirstZeroByte) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     EXPECT_EQ(Text(std::string_view(c.bytes)).bytes(), c.expected);
+    EXPECT_EQ(Text(std::string(c.bytes)).bytes(), c.expected);
     std::vector<std::uint8_t> raw(c.bytes.begin(), c.bytes.end());
     EXPECT_EQ(Text::FromBytes(raw).bytes(), c.expected);
     EXPECT_EQ(TextFromBytes(raw).bytes(), c.expected);

@@ -114,6 +114,31 @@ TEST_F(CallBoundaryTest, BareByteArrayIsRefusedWhileWrappedBytesPass) {
   EXPECT_EQ(LastCallOutcome(), CallOutcome::Success);
 }
 
+// A body of many megabytes crosses the boundary: a Variant handed over must reach the object as
+// it is, while a Variant the caller keeps is copied, never shared with the object.
+TEST_F(CallBoundaryTest, VariantHandedOverReachesTheObjectWithoutACopy) {
+  Bytes handedOver(4096, 7);
+  const std::uint8_t* const storage = handedOver.data();
+  CallMethod(probe, "Echo", {Variant(std::move(handedOver))});
+  ASSERT_EQ(LastCallOutcome(), CallOutcome::Success);
+  const Bytes* received = object().lastArguments.Value(0).IfBytes();
+  ASSERT_NE(received, nullptr);
+  EXPECT_EQ(received->data(), storage);
+  EXPECT_EQ(*received, Bytes(4096, 7));
+
+  const Variant kept(Bytes(16, 1));
+  CallMethod(probe, "Echo", {kept});
+  received = object().lastArguments.Value(0).IfBytes();
+  ASSERT_NE(received, nullptr);
+  EXPECT_NE(received->data(), kept.IfBytes()->data());
+  EXPECT_EQ(*received, Bytes(16, 1));
+
+  // A list built once may be passed to several calls; each finds the same value.
+  const ArgumentList twice = {Variant(Bytes{4, 5})};
+  EXPECT_EQ(CallBytes(probe, "Echo", twice), (Bytes{4, 5}));
+  EXPECT_EQ(CallBytes(probe, "Echo", twice), (Bytes{4, 5}));
+}
+
 // ---- Optional, omitted and surplus arguments -------------------------------------------------
 
 TEST_F(CallBoundaryTest, OmittedOptionalArgumentsAreMarkedAsNotGiven) {
@@ -221,7 +246,9 @@ TEST(CallBoundary, ObjectsWithoutDispatchOrTypeInformation) {
   EXPECT_EQ(LastCallOutcome(), CallOutcome::NoTypeInfo);
   CallMethod(noTypeInfo, "NoSuch");
   EXPECT_EQ(LastCallOutcome(), CallOutcome::NameNotFound);
-  EXPECT_EQ(noTypeInfo.As<Probe>()->invocations, 0);
+  const Probe* probe = noTypeInfo.As<Probe>();
+  ASSERT_NE(probe, nullptr);
+  EXPECT_EQ(probe->invocations, 0);
 }
 
 TEST(CallBoundary, EveryFormOnAnEmptyReferenceFailsWithNoObjectAndTheEmptyValue) {

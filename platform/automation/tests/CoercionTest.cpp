@@ -113,6 +113,59 @@ TEST(ConvertVariant, FollowsTheDocumentedRules) {
   }
 }
 
+TEST(ConvertVariant, TakenOverValueMovesWhenItStaysAsItIs) {
+  // To its own kind or to Variant, the content moves: the string's storage ends up in `out`.
+  for (const ValueKind kind : {K::String, K::Variant}) {
+    std::u16string content(1000, u'x');
+    const char16_t* const storage = content.data();
+    Variant text(std::move(content));
+    Variant out;
+    ASSERT_EQ(ConvertVariant(std::move(text), kind, out), O::Success);
+    const std::u16string* moved = out.IfString();
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->data(), storage);
+    EXPECT_EQ(moved->size(), 1000u);
+  }
+  // Any other conversion leaves the value as it was, whether it succeeds or fails.
+  Variant number(u"42");
+  Variant out;
+  ASSERT_EQ(ConvertVariant(std::move(number), K::Int32, out), O::Success);
+  EXPECT_EQ(out, Variant(42));
+  EXPECT_EQ(number, Variant(u"42"));
+  const Variant untouched(u"untouched");
+  out = untouched;
+  EXPECT_EQ(ConvertVariant(std::move(number), K::ByteArray, out), O::TypeMismatch);
+  EXPECT_EQ(out, untouched);
+  EXPECT_EQ(number, Variant(u"42"));
+  ASSERT_EQ(ConvertVariant(std::move(number), K::Void, out), O::Success);
+  EXPECT_EQ(out, Variant());
+  EXPECT_EQ(number, Variant(u"42"));
+}
+
+TEST(ConvertVariant, ConvertsUnchangedOnlyToVariantOrItsOwnKind) {
+  const struct {
+    const char* name;
+    Variant value;
+    ValueKind kind;
+    bool unchanged;
+  } cases[] = {
+      {"int -> int", Variant(1), K::Int32, true},
+      {"int -> double", Variant(1), K::Double, false},
+      {"text -> text", Variant(u"a"), K::String, true},
+      {"text -> int", Variant(u"1"), K::Int32, false},
+      {"bytes -> bytes", Variant(Bytes{1}), K::ByteArray, true},
+      {"object -> object", Variant(ObjectRef{}), K::Object, true},
+      {"anything -> variant", Variant(2.5), K::Variant, true},
+      {"empty -> variant", Variant(), K::Variant, true},
+      {"empty -> text", Variant(), K::String, false},
+      {"int -> void", Variant(1), K::Void, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ConvertsUnchanged(c.value, c.kind), c.unchanged);
+  }
+}
+
 TEST(ConvertVariant, KeepsTheSameObject) {
   const ObjectRef object(std::make_shared<testing::Probe>());
   Variant out;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "platform/automation/tests/TestObjects.h"
@@ -41,6 +43,26 @@ TEST_F(ObjectRefTest, ObjectGoesWithItsLastShare) {
 
   holderCopy = Variant(1);  // replacing the content gives the share up too
   EXPECT_EQ(destroyed, 1);
+}
+
+TEST_F(ObjectRefTest, TakeHandsTheContentOverAndLeavesTheVariantEmpty) {
+  Variant holder(Make());
+  EXPECT_EQ(holder.Take<Bytes>(), std::nullopt) << "another kind: nothing taken";
+  ASSERT_NE(holder.IfObject(), nullptr);
+
+  std::optional<ObjectRef> taken = holder.Take<ObjectRef>();
+  ASSERT_TRUE(taken.has_value());
+  EXPECT_EQ(taken->ShareCount(), 1) << "the share moved, none was added";
+  EXPECT_TRUE(holder.IsEmpty());
+  taken.reset();
+  EXPECT_EQ(destroyed, 1);
+
+  Variant text(std::u16string(100, u'a'));
+  const char16_t* const storage = text.IfString()->data();
+  const std::optional<std::u16string> content = text.Take<std::u16string>();
+  ASSERT_TRUE(content.has_value());
+  EXPECT_EQ(content->data(), storage);
+  EXPECT_TRUE(text.IsEmpty());
 }
 
 TEST_F(ObjectRefTest, ClearAndMoveGiveUpOrHandOverTheShare) {
