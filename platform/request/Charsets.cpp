@@ -62,6 +62,9 @@ std::optional<std::string> IcuNameForCodePage(std::int32_t codePage) {
 }
 
 std::optional<std::string> EncodeCharset(std::u16string_view text, const std::string& icuName) {
+  // UTF-8, the URL code page of nearly every request, needs no converter: ToUtf8 writes what ICU's
+  // UTF-8 converter writes, U+FFFD for an unpaired surrogate included.
+  if (icuName == "UTF-8") return FitsIcu(text.size()) ? std::optional(ToUtf8(text)) : std::nullopt;
   IcuConverter converter = OpenIcuConverter(icuName.c_str());
   if (!converter || !FitsIcu(text.size())) return std::nullopt;
   const auto length = static_cast<int32_t>(text.size());
@@ -94,10 +97,16 @@ std::optional<std::u16string> DecodeCharset(std::string_view bytes, const std::s
 }
 
 std::string ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
+  // At most three bytes per unit (a surrogate pair, two units, gives four); written in place.
+  std::string out(text.size() * 3, '\0');
+  char* target = out.data();
+  auto put = [&target](char32_t byte) { *target++ = static_cast<char>(byte); };
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
+    if (c < 0x80) {
+      put(c);
+      continue;
+    }
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
@@ -105,22 +114,21 @@ std::string ToUtf8(std::u16string_view text) {
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+    if (c < 0x800) {
+      put(0xC0 | (c >> 6));
+      put(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+      put(0xE0 | (c >> 12));
+      put(0x80 | ((c >> 6) & 0x3F));
+      put(0x80 | (c & 0x3F));
     } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+      put(0xF0 | (c >> 18));
+      put(0x80 | ((c >> 12) & 0x3F));
+      put(0x80 | ((c >> 6) & 0x3F));
+      put(0x80 | (c & 0x3F));
     }
   }
+  out.resize(static_cast<std::size_t>(target - out.data()));
   return out;
 }
 

@@ -127,23 +127,22 @@ std::int32_t WinHttpErrorForCurl(CURLcode code) {
   }
 }
 
-HttpTransfer::HttpTransfer(TransferRequest request)
-    : request_(std::move(request)), originalUrl_(request_.url) {
+HttpTransfer::HttpTransfer(TransferRequest request, CurlConnections* connections)
+    : request_(std::move(request)), originalUrl_(request_.url), shared_(connections) {
   if (!request_.environment)
     request_.environment = [](const char* name) { return std::getenv(name); };
 }
 
 HttpTransfer::~HttpTransfer() {
-  if (inMulti_) curl_multi_remove_handle(multi_.get(), easy_.get());
+  if (inMulti_) curl_multi_remove_handle(Multi(), Easy());
 }
 
 bool HttpTransfer::Drive(std::optional<TransferClock::time_point> until) {
   if (finished_) return true;
   if (!started_) {
     started_ = true;
-    multi_ = CurlMulti::Create();
-    easy_ = CurlEasy::Create();
-    if (!multi_ || !easy_) {
+    if (shared_ == nullptr) own_ = {CurlMulti::Create(), CurlEasy::Create()};
+    if (Multi() == nullptr || Easy() == nullptr) {
       Finish(winhttp::kInternalError);
       return true;
     }
@@ -151,13 +150,13 @@ bool HttpTransfer::Drive(std::optional<TransferClock::time_point> until) {
   }
   for (;;) {
     int running = 0;
-    if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {
+    if (curl_multi_perform(Multi(), &running) != CURLM_OK) {
       Finish(winhttp::kInternalError);
       return true;
     }
     int queued = 0;
     bool restarted = false;
-    while (CURLMsg* message = curl_multi_info_read(multi_.get(), &queued)) {
+    while (CURLMsg* message = curl_multi_info_read(Multi(), &queued)) {
       if (message->msg != CURLMSG_DONE) continue;
       const int hopsBefore = redirects_;
       OnHopDone(message->data.result);
@@ -179,7 +178,7 @@ bool HttpTransfer::Drive(std::optional<TransferClock::time_point> until) {
     if (until && (!wakeAt || *until < *wakeAt)) wakeAt = until;
     // libcurl shortens the wait to its own next deadline by itself.
     const int waitMs = wakeAt ? CeilMilliseconds(*wakeAt - now) : 60 * 60 * 1000;
-    if (curl_multi_poll(multi_.get(), nullptr, 0, waitMs, nullptr) != CURLM_OK) {
+    if (curl_multi_poll(Multi(), nullptr, 0, waitMs, nullptr) != CURLM_OK) {
       Finish(winhttp::kInternalError);
       return true;
     }
@@ -197,7 +196,7 @@ bool HttpTransfer::StartHop() {
     Finish(winhttp::kSecureFailure);
     return false;
   }
-  if (!ConfigureHop() || curl_multi_add_handle(multi_.get(), easy_.get()) != CURLM_OK) {
+  if (!ConfigureHop() || curl_multi_add_handle(Multi(), Easy()) != CURLM_OK) {
     Finish(winhttp::kInternalError);
     return false;
   }
@@ -206,7 +205,7 @@ bool HttpTransfer::StartHop() {
 }
 
 bool HttpTransfer::ConfigureHop() {
-  CURL* easy = easy_.get();
+  CURL* easy = Easy();
   const TransferRequest& r = request_;
   bool ok = true;
   auto set = [&](CURLoption option, auto value) {
@@ -299,15 +298,24 @@ bool HttpTransfer::ConfigureHop() {
 }
 
 void HttpTransfer::OnHopDone(CURLcode result) {
-  curl_multi_remove_handle(multi_.get(), easy_.get());
+  curl_multi_remove_handle(Multi(), Easy());
   inMulti_ = false;
   if (callbackError_ != 0) return Finish(callbackError_);
+  // Once the request is out, libcurl collects each status, header or trailer line in a buffer of
+  // its own (at most 100 KiB) before the header callback sees it, and reports a line that
+  // outgrows it as out of memory: a header section past any cap. (Before that, the same code
+  // means a request head too big for libcurl, an internal error.)
+  if (result == CURLE_OUT_OF_MEMORY && hop_.headersOut)
+    return Finish(winhttp::kHeaderSizeOverflow);
   if (result != CURLE_OK) return Finish(WinHttpErrorForCurl(result));
+  // libcurl takes a connection closed inside the header section for the end of the answer; the
+  // answer is incomplete.
+  if (hop_.inHeaderSection) return Finish(winhttp::kConnectionError);
 
   const int status = response_.status;
   char* location = nullptr;
   if (!request_.followRedirects || !IsRedirectStatus(status) ||
-      curl_easy_getinfo(easy_.get(), CURLINFO_REDIRECT_URL, &location) != CURLE_OK ||
+      curl_easy_getinfo(Easy(), CURLINFO_REDIRECT_URL, &location) != CURLE_OK ||
       location == nullptr) {
     return Finish(winhttp::kSuccess);
   }
@@ -345,7 +353,7 @@ std::optional<TransferClock::time_point> HttpTransfer::PhaseDeadline() const {
 
 void HttpTransfer::Finish(std::int32_t error) {
   if (inMulti_) {
-    curl_multi_remove_handle(multi_.get(), easy_.get());
+    curl_multi_remove_handle(Multi(), Easy());
     inMulti_ = false;
   }
   finished_ = true;

@@ -38,14 +38,16 @@
 // running out fails the transfer with kTimeout.
 //
 // Caps: the header section of one response (status line, header lines and trailers, counted in
-// bytes as received) may not exceed maxHeaderBytes (else kHeaderSizeOverflow); one response body
-// may not exceed maxBodyBytes (else kResponseOverflow).
+// bytes as received) may not exceed maxHeaderBytes (else kHeaderSizeOverflow), nor may one of its
+// lines exceed libcurl's own line buffer of 100 KiB (a line that never ends fails the same way);
+// one response body may not exceed maxBodyBytes (else kResponseOverflow).
 //
 // Errors (WinHttpErrors.h): kNameNotResolved, kCannotConnect, kTimeout, kConnectionError (reset
-// or connection closed before the response was complete, no reply at all), kInvalidServerResponse
-// (not an HTTP answer), kSecureFailure (TLS handshake, certificate check, no allowed TLS version),
-// kClientCertificateNeeded (the client certificate file cannot be used), kRedirectFailed,
-// kHeaderSizeOverflow, kResponseOverflow, kInternalError (anything else).
+// or connection closed before the response was complete, inside the header section included; no
+// reply at all), kInvalidServerResponse (not an HTTP answer), kSecureFailure (TLS handshake,
+// certificate check, no allowed TLS version), kClientCertificateNeeded (the client certificate
+// file cannot be used), kRedirectFailed, kHeaderSizeOverflow, kResponseOverflow, kInternalError
+// (anything else).
 #pragma once
 
 #include <chrono>
@@ -114,11 +116,24 @@ struct TransferResponse {
   std::string url;  // the URL of the final response
 };
 
+// What a request object keeps from one transfer to the next: the multi handle, whose cache holds
+// the connections left open, and the easy handle, which each transfer configures afresh.
+struct CurlConnections {
+  CurlMulti multi;
+  CurlEasy easy;
+};
+
 class HttpTransfer {
  public:
-  // Prepares the transfer; nothing moves until the first Drive.
-  explicit HttpTransfer(TransferRequest request);
-  // Stops the transfer wherever it is; its connection is closed.
+  // Prepares the transfer; nothing moves until the first Drive. Given `connections`, handles that
+  // outlive the transfer (and are used by one transfer at a time), the transfer runs on them: it
+  // may reuse a connection that an earlier transfer left open there (same scheme, host and port,
+  // same proxy, same TLS settings; one the server closed meanwhile is not reused, and a request
+  // that finds its reused connection dead is sent once more on a new one), and once complete it
+  // leaves its own connection open there for the next. Without, it runs on handles of its own,
+  // closed with it.
+  explicit HttpTransfer(TransferRequest request, CurlConnections* connections = nullptr);
+  // Stops the transfer wherever it is; a connection it had not finished with is closed.
   ~HttpTransfer();
   HttpTransfer(const HttpTransfer&) = delete;
   HttpTransfer& operator=(const HttpTransfer&) = delete;
@@ -152,6 +167,8 @@ class HttpTransfer {
   static int OnDebug(CURL* easy, curl_infotype type, char* data, std::size_t size, void* self);
   static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
 
+  CURLM* Multi() const { return (shared_ != nullptr ? shared_->multi : own_.multi).get(); }
+  CURL* Easy() const { return (shared_ != nullptr ? shared_->easy : own_.easy).get(); }
   bool StartHop();
   bool ConfigureHop();
   void OnHopDone(CURLcode result);
@@ -159,13 +176,15 @@ class HttpTransfer {
   void Finish(std::int32_t error);
   void Activity();
 
-  // Declared so that what the easy handle points at (request body, header list) outlives it.
+  // Declared so that what the easy handle points at (request body, header list) outlives the
+  // handles of its own. A shared easy handle still points there after the transfer is gone; libcurl
+  // reads those only while a transfer runs, and the next transfer sets every option anew.
   TransferRequest request_;
   RequestUrl originalUrl_;
   int redirects_ = 0;
   CurlSlist headerList_;
-  CurlMulti multi_;
-  CurlEasy easy_;
+  CurlConnections* shared_;  // the caller's handles, or null
+  CurlConnections own_;      // made by the first Drive when there are no shared ones
   bool inMulti_ = false;
   bool started_ = false;
   bool finished_ = false;

@@ -111,6 +111,12 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
                                             [&](char x, char y) { return lower(x) == lower(y); });
 }
 
+// A String argument, read in place.
+std::u16string_view StringArgument(const Arguments& arguments, std::size_t index) {
+  const std::u16string* text = arguments.Value(index).IfString();
+  return text != nullptr ? std::u16string_view(*text) : std::u16string_view();
+}
+
 // The content of `value` (known to be of type T), or T's empty value.
 template <typename T>
 T ContentOr(const T* content) {
@@ -256,8 +262,8 @@ Variant WinHttpRequest::Invoke(const Member& member, const Arguments& arguments)
 }
 
 void WinHttpRequest::Open(const Arguments& arguments) {
-  const std::u16string method = arguments.String(0);
-  const std::u16string url = arguments.String(1);
+  const std::u16string_view method = StringArgument(arguments, 0);
+  const std::u16string_view url = StringArgument(arguments, 1);
   const std::optional<Variant> async = OptionalAs(arguments, 2, ValueKind::Bool);
 
   // Whatever happens below, the previous request is over.
@@ -287,9 +293,8 @@ void WinHttpRequest::Open(const Arguments& arguments) {
 
 void WinHttpRequest::SetRequestHeader(const Arguments& arguments) {
   if (state_ == State::Created || state_ == State::Sending) Raise(winhttp::kIncorrectHandleState);
-  const std::u16string name = arguments.String(0);
-  const std::u16string rawValue = arguments.String(1);
-  const std::u16string_view value = TrimmedSpaces(rawValue);
+  const std::u16string_view name = StringArgument(arguments, 0);
+  const std::u16string_view value = TrimmedSpaces(StringArgument(arguments, 1));
   const bool controlInValue = std::any_of(
       value.begin(), value.end(), [](char16_t c) { return (c < 0x20 && c != u'\t') || c == 0x7F; });
   if (!IsToken(name) || controlInValue) Raise(winhttp::kInvalidHeader);
@@ -324,7 +329,12 @@ void WinHttpRequest::Send(const Arguments& arguments) {
   state_ = State::Opened;
   TransferRequest request = BuildTransferRequest();
   request.body = std::move(body);
-  transfer_ = std::make_unique<HttpTransfer>(std::move(request));
+  if (!connections_.multi || !connections_.easy) {
+    connections_ = {CurlMulti::Create(), CurlEasy::Create()};
+  }
+  // Without handles (out of memory) the transfer tries to make its own.
+  const bool kept = connections_.multi && connections_.easy;
+  transfer_ = std::make_unique<HttpTransfer>(std::move(request), kept ? &connections_ : nullptr);
   state_ = State::Sending;
   if (async_) {
     Advance(TransferClock::now());

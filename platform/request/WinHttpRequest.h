@@ -80,7 +80,11 @@
 // Limits: one response body may hold at most kMaxResponseBodyBytes (64 MiB) and one header
 // section at most option 15's size; past them the request fails with 12184 / 12183 instead of
 // growing without bound. Redirects: see HttpTransfer.h, with options 6, 12 and 14.
-// Connections: each Send opens its own connection (kept only through a redirect chain).
+// Connections: a connection a completed request leaves open stays with the object, and later
+// requests to the same scheme, host and port through the same proxy reuse it, as a browser keeps
+// its connections alive (one the server has closed meanwhile is replaced by a new one). A request
+// that is aborted, fails or is cancelled by Open closes its connection; releasing the object
+// closes the rest.
 #pragma once
 
 #include <cstddef>
@@ -146,7 +150,8 @@ class WinHttpRequest final : public AutomationObject {
   std::optional<TransferCredentials> serverCredentials_;
   std::optional<TransferCredentials> proxyCredentials_;
 
-  std::unique_ptr<HttpTransfer> transfer_;  // while State::Sending
+  CurlConnections connections_;             // kept between requests; made by the first Send
+  std::unique_ptr<HttpTransfer> transfer_;  // while State::Sending; runs on connections_
   TransferResponse response_;               // meaningful in State::Completed
   std::int32_t failedError_ = 0;            // a finished request's error not yet raised
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unicode/ucnv.h>
+
 #include "platform/request/ResponseHeaders.h"
 
 namespace kelvaro::platform {
@@ -80,6 +82,31 @@ TEST(CharsetsTest, CodePagesMapToConverters) {
   EXPECT_FALSE(IcuNameForCodePage(0).has_value());
   EXPECT_EQ(EncodeCharset(u"\u4E2D", *IcuNameForCodePage(936)), "\xD6\xD0");
   EXPECT_EQ(DecodeCharset("\xD6\xD0", *IcuNameForCodePage(936)), u"\u4E2D");
+}
+
+TEST(CharsetsTest, Utf8EncodingAgreesWithTheConverter) {
+  // EncodeCharset takes a short way for UTF-8; it must give what ICU's UTF-8 converter gives.
+  const std::u16string texts[] = {
+      u"",
+      u"ascii?q=1&b=%",
+      u"a\u4E2D\U0001F600",
+      std::u16string{u'a', char16_t{0xD800}, u'b'},
+      std::u16string{char16_t{0xDC00}, char16_t{0xD800}},
+      std::u16string{u'x', char16_t{0xD83D}},
+      std::u16string(1, u'\0'),
+  };
+  for (const std::u16string& text : texts) {
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open("UTF-8", &status);
+    std::string expected(text.size() * 3, '\0');
+    const int32_t written =
+        ucnv_fromUChars(converter, expected.data(), static_cast<int32_t>(expected.size()),
+                        text.data(), static_cast<int32_t>(text.size()), &status);
+    ucnv_close(converter);
+    ASSERT_TRUE(U_SUCCESS(status));
+    expected.resize(static_cast<std::size_t>(written));
+    EXPECT_EQ(EncodeCharset(text, "UTF-8"), expected);
+  }
 }
 
 TEST(ResponseHeadersTest, FindsTheFirstHeaderOfANameInAnyLetterCase) {

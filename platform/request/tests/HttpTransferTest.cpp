@@ -360,6 +360,19 @@ TEST(HttpTransferFailureTest, BrokenAnswersMapToTheirErrors) {
        winhttp::kConnectionError},
       {"closed without a reply", [](int socket, RawServer&) { ReadRequest(socket); },
        winhttp::kConnectionError},
+      // The status line came, the end of the header section never did: no complete answer.
+      {"closed inside a header line",
+       [](int socket, RawServer&) {
+         ReadRequest(socket);
+         WriteAll(socket, "HTTP/1.1 200 OK\r\nContent-Le");
+       },
+       winhttp::kConnectionError},
+      {"closed after the status line",
+       [](int socket, RawServer&) {
+         ReadRequest(socket);
+         WriteAll(socket, "HTTP/1.1 200 OK\r\n");
+       },
+       winhttp::kConnectionError},
       {"not an HTTP answer",
        [](int socket, RawServer&) {
          ReadRequest(socket);
@@ -403,6 +416,32 @@ TEST(HttpTransferCapTest, EndlessHeadersFailAtTheCap) {
     }
   });
   EXPECT_EQ(RunToEnd(DirectRequest(server.Url("/")))->error(), winhttp::kHeaderSizeOverflow);
+}
+
+// One line that never ends, where a status line or a header line should be.
+TEST(HttpTransferCapTest, EndlessHeaderLineFailsAtTheCap) {
+  for (const char* start : {"HTTP/1.1 200 OK\r\nX-More: ", "HTTP/1.1 200 "}) {
+    SCOPED_TRACE(start);
+    RawServer server([start](int socket, RawServer&) {
+      ReadRequest(socket);
+      if (!WriteAll(socket, start)) return;
+      const std::string more(4096, 'm');
+      for (int i = 0; i < 10000; ++i) {
+        if (!WriteAll(socket, more)) return;
+      }
+    });
+    EXPECT_EQ(RunToEnd(DirectRequest(server.Url("/")))->error(), winhttp::kHeaderSizeOverflow);
+  }
+}
+
+// libcurl builds a request head of at most 1 MiB; a bigger one is refused before it goes out,
+// and that is no fault of the answer.
+TEST(HttpTransferCapTest, RequestHeadTooBigForLibcurlIsAnInternalError) {
+  RawServer server(AnswerWith(kOkResponse));
+  TransferRequest request = DirectRequest(server.Url("/"));
+  request.headers = {{"X-Big", std::string(2 * 1024 * 1024, 'b')}};
+  EXPECT_EQ(RunToEnd(std::move(request))->error(), winhttp::kInternalError);
+  for (const std::string& received : server.Recorded()) EXPECT_EQ(received, "") << "nothing sent";
 }
 
 TEST(HttpTransferCapTest, BodyMayReachTheCapButNotPassIt) {

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <future>
 #include <string>
+#include <vector>
 
 #include "platform/automation/Automation.h"
 #include "platform/request/WinHttpErrors.h"
@@ -635,6 +637,81 @@ TEST_F(WinHttpRequestTest, CredentialsAnswerTheServersChallenge) {
   // Open forgets the credentials.
   Fetch(Text(server.Url("/private")));
   EXPECT_EQ(GetInt32(request_, "Status"), 401);
+}
+
+// ---- Connections kept between requests --------------------------------------------------------
+
+// Answers the requests of one connection in turn for as long as the client keeps it, as a server
+// that keeps connections alive does.
+void AnswerEveryRequest(int socket, RawServer& server) {
+  for (;;) {
+    std::string request = ReadRequest(socket);
+    if (request.empty()) return;
+    server.Record(std::move(request));
+    if (!WriteAll(socket, kOkResponse)) return;
+  }
+}
+
+TEST_F(WinHttpRequestTest, LaterRequestsReuseTheConnectionTheServerKeptOpen) {
+  RawServer server(AnswerEveryRequest);
+  Fetch(Text(server.Url("/one")));
+  Fetch(Text(server.Url("/two")));
+  Open(Text(server.Url("/three")), "POST");
+  Send(Text("body"));
+  ExpectSuccess();
+  EXPECT_EQ(GetText(request_, "ResponseText"), Text("ok"));
+  const std::vector<std::string> requests = server.WaitForRecords(3);
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(RequestLine(requests[2]), "POST /three HTTP/1.1");
+  EXPECT_EQ(server.Accepted(), 1);
+}
+
+TEST_F(WinHttpRequestTest, ConnectionTheServerClosedIsReplacedByANewOne) {
+  const struct {
+    const char* label;
+    // false: the server closes the connection right after its answer, while the client keeps it;
+    // true: it closes only once the next request has arrived on it, without answering it.
+    bool closesOnTheNextRequest;
+  } cases[] = {{"closed while kept", false}, {"closed under the next request", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::atomic<int> connections = 0;
+    RawServer server([&](int socket, RawServer& s) {
+      const bool first = connections++ == 0;
+      s.Record(ReadRequest(socket));
+      WriteAll(socket, kOkResponse);
+      if (first && c.closesOnTheNextRequest) ReadRequestHead(socket);
+      if (!first) AnswerEveryRequest(socket, s);
+    });
+    Fetch(Text(server.Url("/one")));
+    Fetch(Text(server.Url("/two")));
+    EXPECT_EQ(GetInt32(request_, "Status"), 200);
+    EXPECT_EQ(GetText(request_, "ResponseText"), Text("ok"));
+    const std::vector<std::string> requests = server.WaitForRecords(2);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(RequestLine(requests[1]), "GET /two HTTP/1.1");
+    EXPECT_EQ(server.Accepted(), 2);
+  }
+}
+
+TEST_F(WinHttpRequestTest, FailedRequestLeavesNoConnectionBehind) {
+  // The first answer breaks off inside its body: that connection must not carry the next request.
+  std::atomic<int> connections = 0;
+  RawServer server([&](int socket, RawServer& s) {
+    if (connections++ == 0) {
+      s.Record(ReadRequest(socket));
+      WriteAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc");
+      ResetConnection(socket);
+      return;
+    }
+    AnswerEveryRequest(socket, s);
+  });
+  Open(Text(server.Url("/broken")));
+  Send();
+  ExpectRaised(winhttp::kConnectionError);
+  Fetch(Text(server.Url("/next")));
+  EXPECT_EQ(GetText(request_, "ResponseText"), Text("ok"));
+  EXPECT_EQ(server.Accepted(), 2);
 }
 
 // ---- Asynchronous requests --------------------------------------------------------------------
