@@ -130,7 +130,9 @@ TEST_F(CallBoundaryTest, VariantHandedOverReachesTheObjectWithoutACopy) {
   CallMethod(probe, "Echo", {kept});
   received = object().lastArguments.Value(0).IfBytes();
   ASSERT_NE(received, nullptr);
-  EXPECT_NE(received->data(), kept.IfBytes()->data());
+  const Bytes* keptBytes = kept.IfBytes();
+  ASSERT_NE(keptBytes, nullptr);
+  EXPECT_NE(received->data(), keptBytes->data());
   EXPECT_EQ(*received, Bytes(16, 1));
 
   // A list built once may be passed to several calls; each finds the same value.
