@@ -1,4 +1,5 @@
 #include "platform/request/Charsets.h"
+#include "platform/request/AsciiCase.h"
 
 #include <unicode/ucnv.h>
 
@@ -11,16 +12,6 @@
 namespace kelvaro::platform {
 
 namespace {
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Lowered(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(), AsciiLower);
-  return out;
-}
 
 std::string_view TrimmedSpaces(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
@@ -177,7 +168,7 @@ std::string CharsetOfContentType(std::string_view contentType) {
         start + 1, end == std::string_view::npos ? std::string_view::npos : end - start - 1));
     const std::size_t equals = parameter.find('=');
     if (equals != std::string_view::npos &&
-        Lowered(TrimmedSpaces(parameter.substr(0, equals))) == "charset") {
+        AsciiLowered(TrimmedSpaces(parameter.substr(0, equals))) == "charset") {
       std::string_view value = TrimmedSpaces(parameter.substr(equals + 1));
       if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
         value = value.substr(1, value.size() - 2);
@@ -204,7 +195,7 @@ std::u16string DecodeResponseText(std::string_view body, std::string_view conten
       return DecodeCharset(body.substr(mark.bytes.size()), mark.charset).value_or(u"");
     }
   }
-  std::string charset = Lowered(CharsetOfContentType(contentType));
+  std::string charset = AsciiLowered(CharsetOfContentType(contentType));
   if (charset == "gb2312" || charset == "gbk" || charset == "x-gbk" || charset == "cp936" ||
       charset == "csgb2312") {
     charset = "windows-936";

@@ -1,4 +1,5 @@
 #include "platform/request/HttpTransfer.h"
+#include "platform/request/AsciiCase.h"
 
 #include <sys/socket.h>
 
@@ -13,20 +14,11 @@ namespace kelvaro::platform {
 
 namespace {
 
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
-
 bool HasHeader(const std::vector<std::pair<std::string, std::string>>& headers,
                std::string_view name) {
-  return std::any_of(headers.begin(), headers.end(),
-                     [&](const auto& header) { return EqualsIgnoringCase(header.first, name); });
+  return std::any_of(headers.begin(), headers.end(), [&](const auto& header) {
+    return EqualsIgnoringAsciiCase(header.first, name);
+  });
 }
 
 bool MethodSendsBody(std::string_view method, std::size_t bodySize) {
@@ -228,7 +220,7 @@ bool HttpTransfer::ConfigureHop() {
 
   // Method and body. POSTFIELDS switches libcurl to POST, so it comes first and the custom
   // method last.
-  const bool isHead = EqualsIgnoringCase(r.method, "HEAD");
+  const bool isHead = EqualsIgnoringAsciiCase(r.method, "HEAD");
   const bool sendsBody = !isHead && MethodSendsBody(r.method, r.body.size());
   hop_.bodySize = sendsBody ? r.body.size() : 0;
   set(CURLOPT_POSTFIELDSIZE_LARGE, sendsBody ? static_cast<curl_off_t>(r.body.size()) : -1);
@@ -249,7 +241,7 @@ bool HttpTransfer::ConfigureHop() {
   // Headers: the caller's first, in order, then User-Agent and Host; suppress libcurl's extras.
   headerList_ = CurlSlist();
   for (const auto& [name, value] : r.headers) {
-    if (EqualsIgnoringCase(name, "Content-Length")) continue;
+    if (EqualsIgnoringAsciiCase(name, "Content-Length")) continue;
     ok = ok && headerList_.Append(value.empty() ? name + ";" : name + ": " + value);
   }
   if (!r.userAgent.empty() && !HasHeader(r.headers, "User-Agent")) {
@@ -326,7 +318,7 @@ void HttpTransfer::OnHopDone(CURLcode result) {
       !request_.allowHttpsToHttpRedirects) {
     return Finish(winhttp::kSuccess);  // the 3xx answer stands as the final response
   }
-  const bool toGet = (status == 303 && !EqualsIgnoringCase(request_.method, "HEAD")) ||
+  const bool toGet = (status == 303 && !EqualsIgnoringAsciiCase(request_.method, "HEAD")) ||
                      ((status == 301 || status == 302) && request_.method == "POST");
   if (toGet) {
     request_.method = "GET";

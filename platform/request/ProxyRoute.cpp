@@ -1,4 +1,5 @@
 #include "platform/request/ProxyRoute.h"
+#include "platform/request/AsciiCase.h"
 
 #include <algorithm>
 #include <vector>
@@ -6,10 +7,6 @@
 namespace kelvaro::platform {
 
 namespace {
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::vector<std::string_view> SplitOn(std::string_view text, std::string_view separators) {
   std::vector<std::string_view> parts;

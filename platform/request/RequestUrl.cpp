@@ -1,4 +1,5 @@
 #include "platform/request/RequestUrl.h"
+#include "platform/request/AsciiCase.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,16 +12,6 @@ namespace {
 
 unsigned char Byte(char c) {
   return static_cast<unsigned char>(c);
-}
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Lowered(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(), AsciiLower);
-  return out;
 }
 
 bool IsControlOrSpace(char c) {
@@ -103,7 +94,7 @@ RequestUrlResult PrepareRequestUrl(std::string_view url, const UrlEscaping& esca
   if (!std::all_of(schemeText.begin(), schemeText.end(), IsSchemeChar)) {
     return Failure(winhttp::kUnrecognisedScheme);
   }
-  const std::string scheme = Lowered(schemeText);
+  const std::string scheme = AsciiLowered(schemeText);
   if (scheme != "http" && scheme != "https") return Failure(winhttp::kUnrecognisedScheme);
 
   std::string_view rest = url.substr(colon + 1);
@@ -170,7 +161,7 @@ RequestUrlResult PrepareRequestUrl(std::string_view url, const UrlEscaping& esca
   const std::string_view path = pathAndQuery.substr(0, question);
   RequestUrl result;
   result.scheme = scheme;
-  result.host = Lowered(host);
+  result.host = AsciiLowered(host);
   result.port = port;
   result.url = scheme + "://";
   if (at != std::string_view::npos) {

@@ -1,14 +1,11 @@
 #include "platform/request/ResponseHeaders.h"
+#include "platform/request/AsciiCase.h"
 
 #include <algorithm>
 
 namespace kelvaro::platform {
 
 namespace {
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
